@@ -1,6 +1,8 @@
 #include "database/table_cursor.h"
 
+#include <algorithm>
 #include <cstring>
+#include <unordered_set>
 
 #include "database/bytes.h"
 #include "database/data_page.h"
@@ -56,10 +58,11 @@ Status ReadLongValue(PageChannel& channel, const uint8_t* field, size_t size, st
   }
   if (kind != lv::kChain) return Status::kCorrupt;
   out->reserve(length);
-  // Every link but the last adds at least one byte, so a chain has at most
-  // length + 1 links; a cycle runs into that limit.
-  for (size_t hops = 0; out->size() < length; ++hops) {
-    if (page == kNoPage || hops > length) return Status::kCorrupt;
+  // A row may appear once in a chain: a second visit is a cycle.
+  std::unordered_set<uint32_t> visited;
+  while (out->size() < length) {
+    const uint32_t link = (page << 8) | row;
+    if (page == kNoPage || !visited.insert(link).second) return Status::kCorrupt;
     if (const Status s = ReadRowBytes(channel, page, row, &bytes); s != Status::kOk) return s;
     if (bytes.size() < 4) return Status::kCorrupt;
     const size_t take = std::min(bytes.size() - 4, length - out->size());

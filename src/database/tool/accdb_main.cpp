@@ -38,7 +38,8 @@ int Schema(const TableDef& def) {
               def.tableType >= 0x20 && def.tableType < 0x7F ? def.tableType : '?');
   std::printf("columns (%zu):\n", def.columns.size());
   for (const Column& c : def.columns) {
-    std::printf("  %3u %-30s %-18s len %3u  %s", c.number, Utf8(c.name).c_str(), TypeName(c.type), c.length,
+    std::printf("  %3u %-30s %-18s 0x%02X len %3u  %s", c.number, Utf8(c.name).c_str(), TypeName(c.type), c.type,
+                c.length,
                 c.fixed() ? "fixed" : "variable");
     if (c.flags & format::column::kFlagAutoLong) std::printf(" autonumber");
     if (c.flags & format::column::kFlagAutoGuid) std::printf(" autonumber-guid");
