@@ -52,6 +52,7 @@ bool ReadName(const std::vector<uint8_t>& buf, size_t* pos, std::u16string* name
 Status LoadDefinition(PageChannel& channel, PageNumber first, TableDef* def,
                       std::vector<uint8_t>* buf) {
   uint8_t page[format::kPageSize];
+  if (first == kNoPage) return Status::kCorrupt;  // page 0 is the header
   PageNumber current = first;
   while (current != kNoPage) {
     if (def->definitionPages.size() >= td::kMaxPages ||

@@ -120,12 +120,12 @@ def table_row(long_value, text, flag_bits=0x07):
     return row + struct.pack("<HHH", len(row), var1, 1) + bytes([flag_bits])
 
 
-def database(table_def=None, rows=(), lval_rows=(), pages=10):
+def database(table_def=None, rows=(), lval_rows=(), pages=9, table_page=5):
     p = [header(), data_page(1, [(usage_inline(0, []), 0)])]
     p.append(bytearray(tdef(CAT_COLS, CAT_NAMES, 1, ref(3, 0), ref(3, 1))))
     p.append(data_page(0, [(usage_inline(0, [4]), 0), (usage_inline(0, [4]), 0),
                            (usage_inline(0, [7]), 0), (usage_inline(0, [8]), 0)]))
-    p.append(data_page(2, [(catalog_row(5, "T"), 0)]))
+    p.append(data_page(2, [(catalog_row(table_page, "T"), 0)]))
     tcols = [column(4, 0, 0, 0, 4, 0x03), column(12, 1, 0, 0, 0, 0x02), column(1, 2, 0, 0, 1, 0x03)]
     p.append(bytearray(table_def or tdef(tcols, ["Id", "Memo", "Flag"], len(rows), ref(3, 2), ref(3, 2),
                                          extra=struct.pack("<H", 1) + ref(3, 3) + ref(3, 3))))
@@ -173,6 +173,8 @@ def main():
         "tdef-huge-counts": database(table_def=tdef([column(4, 0, 0, 0, 4, 3)] * 3, ["a", "b", "c"], 0,
                                                     ref(3, 2), ref(3, 2), var_cols=0xFFFF)),
         "usage-map-beyond": database(table_def=tdef([], [], 0, ref(0xFFFFFF, 9), ref(3, 2))),
+        "catalog-names-header-page": database(table_page=0),
+        "catalog-names-data-page": database(table_page=7),
         "truncated": database(rows=[(table_row(lv(0x80000000, 3, inline=b"abc"), b""), 0)])[: 6 * PAGE + 100],
     }
     for name_, data in cases.items():

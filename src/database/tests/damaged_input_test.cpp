@@ -121,6 +121,14 @@ TEST_F(DamagedFixture, PagePointersOutOfRangeAndCycles) {
   }
 }
 
+TEST_F(DamagedFixture, CatalogNamingTheHeaderPage) {
+  std::unique_ptr<Database> db;
+  ASSERT_EQ(Database::Open(MakeMemoryPageChannel(bytes_), &db), Status::kOk);
+  TableDef def;
+  EXPECT_EQ(ReadTableDef(db->channel(), kNoPage, &def), Status::kCorrupt);
+  EXPECT_EQ(ReadTableDef(db->channel(), 1, &def), Status::kCorrupt);  // a data page
+}
+
 TEST_F(DamagedFixture, CheckerReportsWrongRowCount) {
   std::unique_ptr<Database> db;
   auto b = bytes_;
