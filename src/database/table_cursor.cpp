@@ -122,15 +122,6 @@ Status TableCursor::Next(std::vector<Value>* values, RowId* where) {
   return Status::kEnd;
 }
 
-Status TableCursor::ReadRowAt(RowId id, std::vector<Value>* values) {
-  if (const Status s = channel_.ReadPage(id.page, overflow_.data()); s != Status::kOk) return s;
-  if (overflow_[0] != format::page_type::kData) return Status::kCorrupt;
-  std::vector<uint8_t> copy = overflow_;
-  bool skipped = false;
-  if (const Status s = ReadSlot(copy.data(), id.row, values, &skipped); s != Status::kOk) return s;
-  return skipped ? Status::kNotFound : Status::kOk;
-}
-
 Status TableCursor::ReadSlot(const uint8_t* page, size_t row, std::vector<Value>* values,
                              bool* skipped) {
   RowSlot slot;

@@ -30,12 +30,6 @@ class TableCursor {
   // last row. A corrupt row stops the cursor with kCorrupt.
   Status Next(std::vector<Value>* values, RowId* where = nullptr);
 
-  // Decodes the row at `id` (following an overflow pointer), as Next would.
-  Status ReadRowAt(RowId id, std::vector<Value>* values);
-
-  // The data pages the cursor walks (after Open).
-  const std::vector<PageNumber>& pages() const { return pages_; }
-
  private:
   Status LoadPage(size_t index);
   Status DecodeRow(const uint8_t* page, size_t start, size_t end, std::vector<Value>* values);

@@ -24,7 +24,9 @@ std::vector<uint8_t> Fixture(const char* name) {
 }
 
 void Put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
-  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
+  ASSERT_LE(at + 4, b.size());
+  uint8_t* p = b.data() + at;
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
 // Opens the bytes and reads every row of every table: the first failure.

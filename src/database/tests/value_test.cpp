@@ -91,11 +91,13 @@ TEST(ValueToText, EveryKind) {
   }
 }
 
+#ifndef _WIN32  // on Windows the form is the user's locale's
 TEST(CurrencyText, ChineseLocaleForm) {
   EXPECT_EQ(scanlist::GbkToUtf8(CurrencyText(35000)), "\xEF\xBF\xA5" "3.50");
   EXPECT_EQ(scanlist::GbkToUtf8(CurrencyText(-12345678900)), "\xEF\xBF\xA5" "-1,234,567.89");
   EXPECT_EQ(scanlist::GbkToUtf8(CurrencyText(0)), "\xEF\xBF\xA5" "0.00");
 }
+#endif
 
 TEST(DecimalText, ExactDigits) {
   EXPECT_EQ((Decimal{false, 0, 1, 0}).ToString(), "1");

@@ -62,7 +62,8 @@ int Schema(const TableDef& def) {
                 ri.flags & format::real_index::kFlagRequired ? " required" : "");
     for (size_t k = 0; k < ri.columns.size(); ++k) {
       const IndexColumn& ic = ri.columns[k];
-      std::string colName = "#" + std::to_string(ic.columnNumber);
+      std::string colName("#");
+      colName += std::to_string(ic.columnNumber);
       for (const Column& c : def.columns) {
         if (c.number == ic.columnNumber) colName = Utf8(c.name);
       }
