@@ -136,11 +136,14 @@ std::unique_ptr<ExportFile> CreateTemporary(ExportFileSystem& files,
   std::random_device seed;
   std::mt19937 random(seed());
   for (int attempt = 0; attempt < 16; ++attempt) {
+    std::filesystem::path name("~");
+    name += target.filename();
+    std::string suffix(1, '.');
+    suffix += std::to_string(random() % 1000000);
+    suffix += ".tmp";
+    name += suffix;
     std::filesystem::path candidate = target;
-    candidate.replace_filename(std::filesystem::path("~").native() + target.filename().native() +
-                               std::filesystem::path("." + std::to_string(random() % 1000000) +
-                                                     ".tmp")
-                                   .native());
+    candidate.replace_filename(name);
     if (auto file = files.CreateNew(candidate)) {
       temporary = candidate;
       return file;
