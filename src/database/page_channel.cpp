@@ -20,18 +20,25 @@ class FilePageChannel final : public PageChannel {
     if (page >= PageCount()) {
       return Status::kCorrupt;
     }
-    file_.clear();
-    file_.seekg(static_cast<std::streamoff>(page * kPageBytes));
+    const uint64_t offset = page * kPageBytes;
+    if (offset != position_) {  // sequential reads (a table scan) need no seek
+      file_.clear();
+      file_.seekg(static_cast<std::streamoff>(offset));
+    }
     file_.read(reinterpret_cast<char*>(out), static_cast<std::streamsize>(kPageBytes));
     if (!file_ || file_.gcount() != static_cast<std::streamsize>(kPageBytes)) {
+      position_ = kUnknownPosition;
       return Status::kIoError;
     }
+    position_ = offset + kPageBytes;
     return Status::kOk;
   }
 
  private:
+  static constexpr uint64_t kUnknownPosition = ~uint64_t{0};
   std::ifstream file_;
   uint64_t sizeBytes_;
+  uint64_t position_ = kUnknownPosition;  // where the next read starts
 };
 
 class MemoryPageChannel final : public PageChannel {

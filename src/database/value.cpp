@@ -12,6 +12,8 @@ void DecodeText(std::string_view stored, std::u16string* out) {
   if (n >= 2 && p[0] == 0xFF && p[1] == 0xFE) {
     // Compressed: one byte per character; a zero byte at a character boundary
     // switches between that and two bytes per character.
+    out->resize(n - 2);  // at most one character per byte
+    char16_t* w = out->data();
     bool compressed = true;
     size_t i = 2;
     while (i < n) {
@@ -19,14 +21,15 @@ void DecodeText(std::string_view stored, std::u16string* out) {
         compressed = !compressed;
         ++i;
       } else if (compressed) {
-        out->push_back(p[i++]);
+        *w++ = p[i++];
       } else if (i + 1 < n) {
-        out->push_back(static_cast<char16_t>(p[i] | (p[i + 1] << 8)));
+        *w++ = static_cast<char16_t>(p[i] | (p[i + 1] << 8));
         i += 2;
       } else {
         break;
       }
     }
+    out->resize(static_cast<size_t>(w - out->data()));
     return;
   }
   out->resize(n / 2);
