@@ -12,7 +12,7 @@ const ListColumn kScanColumns[RowStore::kColumns] = {
 
 bool ListViewScanList::Create(HWND parent, int id, int x, int y, int widthPx, int heightPx,
                               HFONT font) {
-  const DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER | LVS_REPORT |
+  const DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER | WS_CLIPSIBLINGS | LVS_REPORT |
                       LVS_SINGLESEL | LVS_OWNERDATA | LVS_NOSORTHEADER;
   hwnd_ = CreateWindowExW(0, WC_LISTVIEWW, L"", style, x, y, widthPx, heightPx, parent,
                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),

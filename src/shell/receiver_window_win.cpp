@@ -39,7 +39,7 @@ constexpr DWORD kButton = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON;
 const UnitSpec kUnits[] = {
     {kIdLabel4, L"STATIC", kLabel | WS_BORDER, 0, Parent::kWindow, 0, 0, 256, 80, L"当前条码："},
     {kIdLabel5, L"STATIC", kLabel | WS_BORDER, 0, Parent::kWindow, 256, 0, 581, 80, L""},
-    {kIdGroup1, L"BUTTON", WS_CHILD | WS_VISIBLE | BS_GROUPBOX, 0, Parent::kWindow, 0, 74, 840,
+    {kIdGroup1, L"BUTTON", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | BS_GROUPBOX, 0, Parent::kWindow, 0, 74, 840,
      377, L""},
     {kIdLabel1, L"STATIC", kLabel, 0, Parent::kWindow, 594, 402, 63, 20, L"内网IP："},
     {kIdEdit1, L"EDIT", kLogEdit, 0, Parent::kWindow, 647, 406, 168, 43, L""},
@@ -128,6 +128,13 @@ LRESULT CALLBACK ReceiverWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPAR
 LRESULT CALLBACK ReceiverWindow::GroupProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
                                            DWORD_PTR ref) {
   switch (msg) {
+    case WM_ERASEBKGND: {
+      // A group box draws only its frame; as a parent it fills its own area.
+      RECT rc;
+      GetClientRect(hwnd, &rc);
+      FillRect(reinterpret_cast<HDC>(wp), &rc, GetSysColorBrush(COLOR_BTNFACE));
+      return 1;
+    }
     case WM_COMMAND:
     case WM_NOTIFY:
     case WM_CTLCOLORSTATIC:
@@ -189,6 +196,10 @@ bool ReceiverWindow::CreateUnits() {
       if (!list_.Create(group_, kIdList1, 0, 49, 496, 280, guiFont_)) {
         return false;
       }
+    }
+    if (u.id == kIdLabel3) {
+      // The heading overlaps the list's top edge; the list's header stays visible.
+      SetWindowPos(h, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
     if (u.className[0] == L'E') {
       SendMessageW(h, EM_SETLIMITTEXT, 0, 0);  // no text limit
