@@ -1,6 +1,7 @@
 #include "database/checker.h"
 
 #include <algorithm>
+#include <cstring>
 #include <cstdio>
 #include <map>
 #include <set>
@@ -21,6 +22,54 @@ struct Entry {
   std::string key;  // key bytes, without the row pointer
   RowId row;
 };
+
+// Index key bytes of one column value, for the types whose encoding is a
+// plain transformation of the value (numbers and dates). False for the rest
+// (text keys are sort keys of the column's sort order).
+bool AppendKey(const Column& column, bool ascending, const Value& v, std::string* key) {
+  namespace t = format::type;
+  if (v.kind == ValueKind::kNull) {
+    key->push_back(ascending ? '\x00' : '\xFF');
+    return true;
+  }
+  uint8_t bytes[8];
+  size_t size = 0;
+  auto bigEndian = [&](uint64_t value, size_t n) {
+    for (size_t i = 0; i < n; ++i) bytes[i] = static_cast<uint8_t>(value >> (8 * (n - 1 - i)));
+    size = n;
+  };
+  switch (column.type) {
+    case t::kByte: bytes[0] = static_cast<uint8_t>(v.integer); size = 1; break;
+    case t::kInteger: bigEndian(static_cast<uint64_t>(v.integer), 2); bytes[0] ^= 0x80; break;
+    case t::kLong: case t::kComplex: bigEndian(static_cast<uint64_t>(v.integer), 4); bytes[0] ^= 0x80; break;
+    case t::kCurrency: case t::kBigInt: bigEndian(static_cast<uint64_t>(v.integer), 8); bytes[0] ^= 0x80; break;
+    case t::kSingle: case t::kDouble: case t::kDateTime: {
+      uint64_t bits = 0;
+      if (column.type == t::kSingle) {
+        const float f = static_cast<float>(v.real);
+        uint32_t b32;
+        std::memcpy(&b32, &f, 4);
+        bits = b32;
+        bigEndian(bits, 4);
+      } else {
+        std::memcpy(&bits, &v.real, 8);
+        bigEndian(bits, 8);
+      }
+      if (bytes[0] & 0x80) {
+        for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<uint8_t>(~bytes[i]);
+      } else {
+        bytes[0] ^= 0x80;
+      }
+      break;
+    }
+    default: return false;
+  }
+  key->push_back(ascending ? '\x7F' : '\x80');
+  for (size_t i = 0; i < size; ++i) key->push_back(static_cast<char>(ascending ? bytes[i] : ~bytes[i]));
+  return true;
+}
+
+using RowKeys = std::map<std::pair<PageNumber, uint16_t>, std::string>;
 
 class Checker {
  public:
@@ -43,7 +92,8 @@ class Checker {
   void CheckDataPages(const std::string& name, const TableDef& def, const std::vector<PageNumber>& pages,
                       std::set<std::pair<PageNumber, uint16_t>>* liveRows);
   void CheckIndex(const std::string& name, const TableDef& def, size_t index,
-                  const std::set<std::pair<PageNumber, uint16_t>>& liveRows, uint32_t nullRows);
+                  const std::set<std::pair<PageNumber, uint16_t>>& liveRows, uint32_t nullRows,
+                  const RowKeys* keys);
   bool ReadIndexPage(PageNumber page, uint8_t* buf, std::vector<Entry>* entries,
                      std::vector<PageNumber>* children, const std::string& where);
 
@@ -126,21 +176,30 @@ void Checker::CheckTable(const CatalogEntry& entry) {
   TableCursor cursor(channel_, def);
   uint32_t rows = 0;
   std::vector<uint32_t> nullRows(def.realIndexes.size());
+  // Expected keys per row, for the indexes whose keys can be recomputed.
+  std::vector<RowKeys> keys(def.realIndexes.size());
+  std::vector<bool> computable(def.realIndexes.size(), true);
   if (cursor.Open() == Status::kOk) {
     std::vector<Value> values;
+    RowId where;
     Status s;
-    while ((s = cursor.Next(&values)) == Status::kOk) {
+    while ((s = cursor.Next(&values, &where)) == Status::kOk) {
       ++rows;
       for (size_t i = 0; i < def.realIndexes.size(); ++i) {
         bool allNull = true;
+        std::string key;
         for (const IndexColumn& ic : def.realIndexes[i].columns) {
+          bool found = false;
           for (size_t c = 0; c < def.columns.size(); ++c) {
-            if (def.columns[c].number == ic.columnNumber && values[c].kind != ValueKind::kNull) {
-              allNull = false;
-            }
+            if (def.columns[c].number != ic.columnNumber) continue;
+            found = true;
+            allNull = allNull && values[c].kind == ValueKind::kNull;
+            if (computable[i] && !AppendKey(def.columns[c], ic.ascending, values[c], &key)) computable[i] = false;
           }
+          if (!found) computable[i] = false;
         }
         if (allNull) ++nullRows[i];
+        if (computable[i]) keys[i][{where.page, where.row}] = key;
       }
     }
     if (s != Status::kEnd) Problem(name, std::string("row ") + std::to_string(rows) + ": " + StatusName(s));
@@ -149,9 +208,14 @@ void Checker::CheckTable(const CatalogEntry& entry) {
     Problem(name, "definition counts " + std::to_string(def.rowCount) + " rows, the pages hold " +
                       std::to_string(rows));
   }
-  for (size_t i = 0; i < def.realIndexes.size(); ++i) CheckIndex(name, def, i, liveRows, nullRows[i]);
+  size_t recomputed = 0;
+  for (size_t i = 0; i < def.realIndexes.size(); ++i) {
+    CheckIndex(name, def, i, liveRows, nullRows[i], computable[i] ? &keys[i] : nullptr);
+    recomputed += computable[i] ? 1 : 0;
+  }
   report_->notes.push_back(name + ": " + std::to_string(rows) + " rows on " + std::to_string(pages.size()) +
-                           " pages, " + std::to_string(def.realIndexes.size()) + " indexes");
+                           " pages, " + std::to_string(def.realIndexes.size()) + " indexes (" + std::to_string(recomputed) +
+                           " with every key recomputed)");
 }
 
 void Checker::CheckDataPages(const std::string& name, const TableDef& def,
@@ -240,7 +304,8 @@ bool Checker::ReadIndexPage(PageNumber page, uint8_t* buf, std::vector<Entry>* e
 }
 
 void Checker::CheckIndex(const std::string& name, const TableDef& def, size_t index,
-                         const std::set<std::pair<PageNumber, uint16_t>>& liveRows, uint32_t nullRows) {
+                         const std::set<std::pair<PageNumber, uint16_t>>& liveRows, uint32_t nullRows,
+                         const RowKeys* keys) {
   const RealIndex& ri = def.realIndexes[index];
   const std::string where = name + " index " + std::to_string(index);
   Own(ri.pages.page, "usage maps");
@@ -305,6 +370,12 @@ void Checker::CheckIndex(const std::string& name, const TableDef& def, size_t in
                          std::to_string(e.row.row) + ", which is no live row of the table");
     }
     if (!indexed.insert({e.row.page, e.row.row}).second) Problem(where, "a row is indexed twice");
+    if (keys != nullptr) {
+      const auto it = keys->find({e.row.page, e.row.row});
+      if (it != keys->end() && it->second != e.key) {
+        Problem(where, "entry " + std::to_string(i) + " holds another key than its row's values give");
+      }
+    }
   }
   const bool ignoreNulls = (ri.flags & format::real_index::kFlagIgnoreNulls) != 0;
   const size_t expected = def.rowCount - (ignoreNulls ? nullRows : 0);
