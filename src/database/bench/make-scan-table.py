@@ -7,13 +7,13 @@ import os
 import struct
 import sys
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "fuzz"))
 import importlib.util
 
-spec = importlib.util.spec_from_file_location(
+# The page builders of the fuzz corpus generator.
+_found = importlib.util.spec_from_file_location(
     "corpus", os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "fuzz", "make-corpus.py"))
-corpus = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(corpus)
+corpus = importlib.util.module_from_spec(_found)
+_found.loader.exec_module(corpus)
 PAGE = corpus.PAGE
 
 
@@ -74,9 +74,8 @@ def main():
     if rows:
         pages.append(corpus.data_page(5, [(x, 0) for x in rows]))
     data_pages = list(range(first_data, first_data + len(pages)))
-    bitmap_pages = []
     bitmaps = []
-    for k in range((first_data + len(pages)) // corpus.PAGE // 8 + 1 + (first_data + len(pages)) // 32736):
+    for k in range((first_data + len(pages)) // 32736 + 1):  # one bitmap page per 32736 pages
         bm = bytearray(PAGE)
         bm[0], bm[1] = 5, 1
         bitmaps.append(bm)
