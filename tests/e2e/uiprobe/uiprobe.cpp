@@ -24,7 +24,9 @@
 //   uiprobe dialog-button TITLE TEXT       press the button captioned TEXT ("是|Yes": either)
 //   uiprobe close TITLE                    close as the close button does
 //
-// TITLE is an exact window caption, or "class:NAME" for a window class.
+// TITLE is an exact window caption, or "class:NAME" for a window class. When
+// the environment variable UIPROBE_PROCESS_DIR is set, only windows of
+// programs started from that folder (Windows path, e.g. Z:\run\) count.
 // Output is UTF-8. Exit codes: 0 done, 1 window or control not found (or a
 // wait timed out), 2 usage error, 3 the operation failed.
 // `list` prints one line per row, cells separated by a tab; a backslash, tab,
@@ -126,7 +128,40 @@ std::wstring ClassOf(HWND hwnd) {
   return name;
 }
 
+// The folder whose programs' windows count, from UIPROBE_PROCESS_DIR (a
+// Windows path such as Z:\\work\\run\\). Several copies of one program can run
+// on the same Wine server (other test runs, someone trying the program by
+// hand); each test run starts its own copy from its own folder.
+std::wstring ProcessDirFilter() {
+  wchar_t buf[1024] = {};
+  DWORD n = GetEnvironmentVariableW(L"UIPROBE_PROCESS_DIR", buf, 1024);
+  if (n == 0 || n >= 1024) return {};
+  return buf;
+}
+
+std::wstring ImagePathOf(HWND hwnd) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+  if (!process) return {};
+  wchar_t buf[1024] = {};
+  DWORD size = 1024;
+  std::wstring path;
+  if (QueryFullProcessImageNameW(process, 0, buf, &size)) path.assign(buf, size);
+  CloseHandle(process);
+  return path;
+}
+
+bool InFilteredDir(HWND hwnd, const std::wstring& dir) {
+  if (dir.empty()) return true;
+  std::wstring path = ImagePathOf(hwnd);
+  return path.size() >= dir.size() &&
+         CompareStringOrdinal(path.c_str(), static_cast<int>(dir.size()), dir.c_str(),
+                              static_cast<int>(dir.size()), TRUE) == CSTR_EQUAL;
+}
+
 struct FindTop {
+  std::wstring dir = ProcessDirFilter();
   std::wstring title;
   bool by_class = false;
   HWND visible = nullptr;
@@ -136,7 +171,7 @@ struct FindTop {
 BOOL CALLBACK FindTopProc(HWND hwnd, LPARAM param) {
   auto* f = reinterpret_cast<FindTop*>(param);
   std::wstring have = f->by_class ? ClassOf(hwnd) : WindowTextOf(hwnd);
-  if (have == f->title) {
+  if (have == f->title && InFilteredDir(hwnd, f->dir)) {
     if (IsWindowVisible(hwnd)) {
       if (!f->visible) f->visible = hwnd;
     } else if (!f->hidden) {
@@ -451,6 +486,8 @@ BOOL CALLBACK PrintTopProc(HWND hwnd, LPARAM) {
   Print(ClassOf(hwnd));
   Printf("\ttitle=");
   Print(Escaped(WindowTextOf(hwnd)));
+  Printf("\timage=");
+  Print(ImagePathOf(hwnd));
   Printf("\n");
   return TRUE;
 }
@@ -458,9 +495,9 @@ BOOL CALLBACK PrintTopProc(HWND hwnd, LPARAM) {
 BOOL CALLBACK PrintChildProc(HWND hwnd, LPARAM) {
   RECT r = {};
   GetWindowRect(hwnd, &r);
-  Printf("%p\tid=%d\tvisible=%d\tenabled=%d\tfocus=%d\trect=%ld,%ld,%ld,%ld\tclass=",
+  Printf("%p\tid=%d\tvisible=%d\tenabled=%d\trect=%ld,%ld,%ld,%ld\tclass=",
          static_cast<void*>(hwnd), GetDlgCtrlID(hwnd), IsWindowVisible(hwnd) ? 1 : 0,
-         IsWindowEnabled(hwnd) ? 1 : 0, 0, r.left, r.top, r.right, r.bottom);
+         IsWindowEnabled(hwnd) ? 1 : 0, r.left, r.top, r.right, r.bottom);
   Print(ClassOf(hwnd));
   Printf("\ttitle=");
   Print(Escaped(WindowTextOf(hwnd)));
