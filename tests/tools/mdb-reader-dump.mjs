@@ -1,33 +1,33 @@
-// Prints every user table of an Access file as mdb-reader reads it, one JSON
-// document: { "tables": { NAME: { "columns": [{name, type}], "rows": [[...]] } } }.
-// A table mdb-reader cannot read gives { "error": TEXT }.
-// Values: null, numbers and booleans as JSON, dates as ISO texts, binary as
-// {"hex": "..."}; big decimals and currency as the texts mdb-reader gives.
+// Prints every user table of an Access file as the mdb-reader package reads
+// it, for the tests that compare our engine with an independent reader.
+// Output, one line each: "#table<TAB>NAME", then one line per row with the
+// cells separated by tabs; "#error<TAB>NAME<TAB>TEXT" for a table that
+// mdb-reader cannot read. Cells: NULL for null, text with \\ \t \n \r
+// escaped, numbers as JavaScript prints them, booleans 1/0, dates
+// "YYYY-MM-DD HH:MM:SS.mmm", binary data in hex.
 // Usage: node mdb-reader-dump.mjs FILE
 import { readFileSync } from "node:fs";
 import MDBReader from "mdb-reader";
 
+function cell(v) {
+  if (v === null || v === undefined) return "NULL";
+  if (typeof v === "boolean") return v ? "1" : "0";
+  if (v instanceof Date) return v.toISOString().replace("T", " ").replace("Z", "");
+  if (v instanceof Uint8Array) return Buffer.from(v).toString("hex");
+  return String(v).replace(/[\\\t\n\r]/g, (c) => ({ "\\": "\\\\", "\t": "\\t", "\n": "\\n", "\r": "\\r" })[c]);
+}
+
 const reader = new MDBReader(readFileSync(process.argv[2]));
-const out = { tables: {} };
+const lines = [];
 for (const name of reader.getTableNames()) {
   try {
-    out.tables[name] = dumpTable(reader.getTable(name));
+    const table = reader.getTable(name);
+    const columns = table.getColumnNames();
+    const rows = table.getData();
+    lines.push(`#table\t${name}`);
+    for (const row of rows) lines.push(columns.map((c) => cell(row[c])).join("\t"));
   } catch (e) {
-    out.tables[name] = { error: String(e && e.message) };  // a type mdb-reader lacks
+    lines.push(`#error\t${name}\t${cell(e && e.message)}`);
   }
 }
-process.stdout.write(JSON.stringify(out) + "\n");
-
-function dumpTable(table) {
-  const columns = table.getColumns().map((c) => ({ name: c.name, type: c.type }));
-  const rows = table.getData().map((row) =>
-    columns.map(({ name: col }) => {
-      const v = row[col];
-      if (v === null || v === undefined) return null;
-      if (v instanceof Date) return { date: v.toISOString() };
-      if (Buffer.isBuffer(v) || v instanceof Uint8Array) return { hex: Buffer.from(v).toString("hex") };
-      if (typeof v === "bigint") return { big: v.toString() };
-      return v;
-    }));
-  return { columns, rows };
-}
+process.stdout.write(lines.join("\n") + "\n");
