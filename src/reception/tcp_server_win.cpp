@@ -110,7 +110,10 @@ LRESULT CALLBACK TcpServer::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
 
 void TcpServer::OnListenerMessage(LPARAM lp) {
   if (listener_ != INVALID_SOCKET && WSAGETSELECTEVENT(lp) == FD_ACCEPT) {
-    Accept();
+    // Take every connection that is waiting: one notification may stand for
+    // several, and a connection left in the queue would never be served.
+    for (int i = 0; i < 256 && Accept(); ++i) {
+    }
   }
 }
 
@@ -141,22 +144,22 @@ TcpServer::Client* TcpServer::Find(SOCKET s) {
   return nullptr;
 }
 
-void TcpServer::Accept() {
+bool TcpServer::Accept() {
   sockaddr_in peer{};
   int len = sizeof peer;
   SOCKET s = accept(listener_, reinterpret_cast<sockaddr*>(&peer), &len);
   if (s == INVALID_SOCKET) {
-    return;
+    return false;
   }
   if (WSAAsyncSelect(s, window_, kMsgClient, FD_READ | FD_WRITE | FD_CLOSE) != 0) {
     closesocket(s);
-    return;
+    return true;
   }
   len = sizeof peer;
   if (getpeername(s, reinterpret_cast<sockaddr*>(&peer), &len) != 0 || peer.sin_family != AF_INET) {
     WSAAsyncSelect(s, window_, 0, 0);
     closesocket(s);
-    return;
+    return true;
   }
   uint8_t octets[4];
   memcpy(octets, &peer.sin_addr, 4);
@@ -164,6 +167,7 @@ void TcpServer::Accept() {
   currentClient_ = clients_.back().address;
   EventScope scope{currentClient_, currentData_};
   events_.OnClientEntered();
+  return true;
 }
 
 void TcpServer::Read(SOCKET s) {

@@ -66,7 +66,7 @@ class TcpServer final : public ScanSource {
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   void OnListenerMessage(LPARAM lp);
   void OnClientMessage(SOCKET s, LPARAM lp);
-  void Accept();
+  bool Accept();  // false when no connection was waiting
   void Read(SOCKET s);
   void Flush(Client& client);
   void Close(SOCKET s);

@@ -9,15 +9,33 @@
 namespace scanlist {
 namespace {
 
-// One conversion: from/to are iconv names. Invalid input is replaced by
-// `replacement` (in the target encoding) and conversion goes on one unit later.
-std::string Convert(const char* to, const char* from, std::string_view in, size_t inStep,
+// One open conversion per direction and thread: opening one costs far more
+// than converting a short text, and readers convert every value they read.
+class Converter {
+ public:
+  Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+  ~Converter() {
+    if (ok()) iconv_close(cd_);
+  }
+  Converter(const Converter&) = delete;
+  Converter& operator=(const Converter&) = delete;
+  bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+  iconv_t get() const { return cd_; }
+
+ private:
+  iconv_t cd_;
+};
+
+// One conversion. Invalid input is replaced by `replacement` (in the target
+// encoding) and conversion goes on one unit later.
+std::string Convert(const Converter& conv, std::string_view in, size_t inStep,
                     std::string_view replacement) {
   std::string out;
-  iconv_t cd = iconv_open(to, from);
-  if (cd == reinterpret_cast<iconv_t>(-1)) {
+  if (!conv.ok() || in.empty()) {
     return out;
   }
+  iconv_t cd = conv.get();
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);  // reset the shift state
   std::string buf(in.size() * 2 + 16, '\0');
   char* inPtr = const_cast<char*>(in.data());
   size_t inLeft = in.size();
@@ -39,7 +57,6 @@ std::string Convert(const char* to, const char* from, std::string_view in, size_
     inLeft -= skip;
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
   }
-  iconv_close(cd);
   return out;
 }
 
@@ -47,7 +64,8 @@ std::string Convert(const char* to, const char* from, std::string_view in, size_
 
 std::u16string GbkToUtf16(std::string_view gbk) {
   static constexpr char kReplacement[] = {'\xFD', '\xFF'};  // U+FFFD, little-endian
-  const std::string bytes = Convert("UTF-16LE", "CP936", gbk, 1, std::string_view(kReplacement, 2));
+  thread_local const Converter conv("UTF-16LE", "CP936");
+  const std::string bytes = Convert(conv, gbk, 1, std::string_view(kReplacement, 2));
   std::u16string out(bytes.size() / 2, u'\0');
   for (size_t i = 0; i < out.size(); ++i) {
     out[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
@@ -62,7 +80,8 @@ std::string Utf16ToGbk(std::u16string_view utf16) {
     bytes[2 * i] = static_cast<char>(utf16[i] & 0xFF);
     bytes[2 * i + 1] = static_cast<char>(utf16[i] >> 8);
   }
-  return Convert("CP936", "UTF-16LE", bytes, 2, "?");
+  thread_local const Converter conv("CP936", "UTF-16LE");
+  return Convert(conv, bytes, 2, "?");
 }
 
 }  // namespace scanlist
