@@ -440,8 +440,11 @@ def e2e_test(needs_port=True):
 
 
 def start_receiver(ctx):
-    check(not port_is_listening(),
-          f"port {PORT} is already in use before the receiver started")
+    # The Wine server owns the sockets; it may take a moment after a previous
+    # run ended before the port is free again.
+    check(wait_until(lambda: not port_is_listening(), 10, 0.5),
+          f"port {PORT} is already in use before the receiver started "
+          "(another receiver running on this machine?)")
     return ctx.receiver()
 
 
