@@ -78,14 +78,19 @@ struct Client {
 
 class TcpServerTest : public ::testing::Test {
  protected:
-  void SetUp() override {
+  static TcpServer::Options Loopback() {
     TcpServer::Options o;
     o.port = 0;
     o.bindAddress = INADDR_LOOPBACK;
+    return o;
+  }
+  void Start(const TcpServer::Options& o) {
+    server.reset();
     server = std::make_unique<TcpServer>(rec, o);
     rec.server = server.get();
     ASSERT_TRUE(server->Listening());
   }
+  void SetUp() override { Start(Loopback()); }
   Recorder rec;
   std::unique_ptr<TcpServer> server;
 };
@@ -131,15 +136,12 @@ TEST_F(TcpServerTest, DataSentJustBeforeCloseIsStillDelivered) {
 }
 
 TEST_F(TcpServerTest, LargeStreamArrivesInBoundedEvents) {
-  TcpServer::Options o;
-  o.port = 0;
-  o.bindAddress = INADDR_LOOPBACK;
+  TcpServer::Options o = Loopback();
   o.maxReadBytes = 64 * 1024;
-  Recorder r2;
-  TcpServer small(r2, o);
-  r2.server = &small;
+  Start(o);
+  TcpServer& small = *server;
   size_t total = 0, largest = 0;
-  r2.onData = [&] {
+  rec.onData = [&] {
     total += small.CurrentData().size();
     largest = std::max(largest, small.CurrentData().size());
   };
@@ -159,13 +161,10 @@ TEST_F(TcpServerTest, LargeStreamArrivesInBoundedEvents) {
 }
 
 TEST_F(TcpServerTest, ClientThatDoesNotReadNeverBlocksTheServer) {
-  TcpServer::Options o;
-  o.port = 0;
-  o.bindAddress = INADDR_LOOPBACK;
+  TcpServer::Options o = Loopback();
   o.maxQueuedBytes = 256 * 1024;
-  Recorder r2;
-  TcpServer srv(r2, o);
-  r2.server = &srv;
+  Start(o);
+  TcpServer& srv = *server;
   Client lazy(srv.Port(), 4096);
   ASSERT_TRUE(PumpUntil([&] { return srv.ClientCount() == 1; }));
   const std::string name = lazy.Name();
@@ -181,7 +180,7 @@ TEST_F(TcpServerTest, ClientThatDoesNotReadNeverBlocksTheServer) {
   EXPECT_LT(ms, 10000);   // and nothing waited for the client (a stall would take 2000 s)
   // Another client is still served.
   Client other(srv.Port());
-  r2.onData = [&] { srv.SendToClient(srv.CurrentClient(), "ok", 2000); };
+  rec.onData = [&] { srv.SendToClient(srv.CurrentClient(), "ok", 2000); };
   other.Send("x");
   EXPECT_EQ(other.Received(2), "ok");
 }
