@@ -183,13 +183,13 @@ BOOL CALLBACK FindTopProc(HWND hwnd, LPARAM param) {
 
 // A visible match is preferred; a hidden one is returned only when
 // allow_hidden is set.
-HWND FindTopLevel(const std::wstring& spec, bool allow_hidden = true) {
+HWND FindTopLevel(const std::wstring& wanted, bool allow_hidden = true) {
   FindTop f;
-  if (spec.rfind(L"class:", 0) == 0) {
+  if (wanted.rfind(L"class:", 0) == 0) {
     f.by_class = true;
-    f.title = spec.substr(6);
+    f.title = wanted.substr(6);
   } else {
-    f.title = spec;
+    f.title = wanted;
   }
   EnumWindows(FindTopProc, reinterpret_cast<LPARAM>(&f));
   if (f.visible) return f.visible;
