@@ -83,6 +83,13 @@ const char* StatusName(Status status) {
     case Status::kUnsupportedVersion: return "unsupported version (Jet 3 or unknown)";
     case Status::kEncrypted: return "encrypted (password-protected) database";
     case Status::kCorrupt: return "corrupt file";
+    case Status::kInUse: return "in use by another program";
+    case Status::kReadOnly: return "cannot be written";
+    case Status::kDuplicateKey: return "duplicate key in a unique index";
+    case Status::kTooLong: return "value too long for its column";
+    case Status::kTypeMismatch: return "value does not match the column type";
+    case Status::kUnsupported: return "structure the writer cannot change";
+    case Status::kNoSpace: return "no space left for the write";
   }
   return "unknown";
 }

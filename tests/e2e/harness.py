@@ -16,6 +16,7 @@ Exit code 0 when every named test passed, 1 otherwise, 2 on a usage error.
 """
 
 import argparse
+import fcntl
 import os
 import re
 import shutil
@@ -756,8 +757,16 @@ def test_close_with_client_connected(ctx):
 
 # ---------------------------------------------------------------- main
 
+# Port 50410 is one per machine: test runs from other checkouts and the
+# benchmarks take this lock too before they listen or connect on it.
+PORT_LOCK = "/tmp/receiver-port-50410.lock"
+
+
 def run_test(opts, name):
-    fn, _ = TESTS[name]
+    fn, needs_port = TESTS[name]
+    if needs_port:
+        lock = open(PORT_LOCK, "a")
+        fcntl.flock(lock, fcntl.LOCK_EX)
     ctx = Context(opts, name)
     started = time.monotonic()
     failed = True
@@ -772,6 +781,8 @@ def run_test(opts, name):
         ctx.cleanup(failed)
     ctx.log(f"{'FAILED' if failed else 'passed'} in {time.monotonic() - started:.1f} s "
             f"(run directory {ctx.run_dir})")
+    if needs_port:
+        lock.close()
     return not failed
 
 
